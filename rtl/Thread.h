@@ -1,5 +1,5 @@
 #pragma once
-// TThread: created suspended or running; Execute runs on its own thread;
+// TThread: created suspended, then Start; Execute runs on its own thread;
 // freeing the object waits for the end of Execute.
 #include <atomic>
 #include <condition_variable>
@@ -12,6 +12,8 @@ namespace vcl {
 
 class VCL_API TThread : public TObject {
  public:
+  // CreateSuspended must be true (EThread otherwise): C++ cannot run Execute
+  // before the derived object is complete.
   explicit TThread(bool CreateSuspended);
   // Sets Terminated and waits for Execute to end. Derived destructors that own
   // what Execute uses must call WaitFor first.

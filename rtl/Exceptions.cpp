@@ -1,0 +1,7 @@
+#include "rtl/Exceptions.h"
+
+namespace vcl {
+
+void Abort() { throw EAbort(); }
+
+}  // namespace vcl
