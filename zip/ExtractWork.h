@@ -83,6 +83,9 @@ inline void FlushOutput(ExtractionWorkArea& W) {
   W.OutPos = W.OutBuffer;
 }
 
+// The reader's own modal message box (OK button), such as inflate's out-of-memory box.
+void ShowZipMessage(const char* Text, const char* Caption);
+
 // Moves Window[0 .. Count) to OutBuffer, flushing it whenever it holds a full chunk.
 void FlushWindow(ExtractionWorkArea& W, unsigned Count);
 
