@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace zip {
+namespace kp {
 
 // The 256-entry table of the byte-wise step; the decryption keys use it too.
 extern const uint32_t CRCTable[256];
@@ -16,4 +16,4 @@ inline uint32_t CRCStep(uint32_t Reg, uint8_t Byte) {
 // Runs the register over Count bytes; the same result as CRCStep byte by byte.
 uint32_t UpdateCRC(uint32_t Reg, const uint8_t* Buffer, size_t Count);
 
-}  // namespace zip
+}  // namespace kp

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace zip {
+namespace kp {
 
 struct TZipKeys {
   uint32_t Keys[3] = {0x12345678u, 0x23456789u, 0x34567890u};
@@ -31,4 +31,4 @@ constexpr int EncryptionHeaderSize = 12;
 uint8_t DecryptHeaderBytes(TZipKeys& Keys, std::string_view Password,
                            uint8_t (&Header)[EncryptionHeaderSize]);
 
-}  // namespace zip
+}  // namespace kp

@@ -4,7 +4,7 @@
 // for compressed input, FlushOutput / FlushWindow for decoded output.
 #include <cstdint>
 
-namespace zip {
+namespace kp {
 
 class TLFNFileStream;
 struct ExtractionWorkArea;
@@ -83,10 +83,7 @@ inline void FlushOutput(ExtractionWorkArea& W) {
   W.OutPos = W.OutBuffer;
 }
 
-// The reader's own modal message box (OK button), such as inflate's out-of-memory box.
-void ShowZipMessage(const char* Text, const char* Caption);
-
 // Moves Window[0 .. Count) to OutBuffer, flushing it whenever it holds a full chunk.
 void FlushWindow(ExtractionWorkArea& W, unsigned Count);
 
-}  // namespace zip
+}  // namespace kp

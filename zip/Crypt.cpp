@@ -1,0 +1,43 @@
+#include "zip/Crypt.h"
+
+#include "zip/Crc32.h"
+
+namespace kp {
+
+void TZipKeys::InitKeys(std::string_view Password) {
+  Keys[0] = 0x12345678u;
+  Keys[1] = 0x23456789u;
+  Keys[2] = 0x34567890u;
+  for (char c : Password) UpdateKeys(static_cast<uint8_t>(c));
+}
+
+void TZipKeys::UpdateKeys(uint8_t Plain) {
+  Keys[0] = CRCStep(Keys[0], Plain);
+  Keys[1] = (Keys[1] + (Keys[0] & 0xFF)) * 134775813u + 1;
+  Keys[2] = CRCStep(Keys[2], static_cast<uint8_t>(Keys[1] >> 24));
+}
+
+void TZipKeys::DecryptBuffer(uint8_t* Buffer, uint32_t Count) {
+  // Local copies keep the keys in registers over a whole input chunk.
+  uint32_t k0 = Keys[0], k1 = Keys[1], k2 = Keys[2];
+  for (uint32_t i = 0; i < Count; ++i) {
+    const uint32_t t = (k2 | 2) & 0xFFFF;
+    const uint8_t plain = Buffer[i] ^ static_cast<uint8_t>((t * (t ^ 1)) >> 8);
+    Buffer[i] = plain;
+    k0 = CRCStep(k0, plain);
+    k1 = (k1 + (k0 & 0xFF)) * 134775813u + 1;
+    k2 = CRCStep(k2, static_cast<uint8_t>(k1 >> 24));
+  }
+  Keys[0] = k0;
+  Keys[1] = k1;
+  Keys[2] = k2;
+}
+
+uint8_t DecryptHeaderBytes(TZipKeys& Keys, std::string_view Password,
+                           uint8_t (&Header)[EncryptionHeaderSize]) {
+  Keys.InitKeys(Password);
+  Keys.DecryptBuffer(Header, EncryptionHeaderSize);
+  return Header[EncryptionHeaderSize - 1];
+}
+
+}  // namespace kp
