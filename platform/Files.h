@@ -13,6 +13,9 @@ namespace win {
 
 VCL_API bool FileExists(std::string_view path);  // a file, not a directory
 VCL_API bool DirExists(std::string_view path);
+// True when the file exists and its owner may not write it (for streams that
+// open files themselves and must refuse writing as CreateFile does).
+VCL_API bool IsReadOnly(std::string_view path);
 VCL_API bool CopyFileA(std::string_view from, std::string_view to, bool failIfExists);
 VCL_API bool CopyFileW(std::wstring_view from, std::wstring_view to, bool failIfExists);
 

@@ -26,7 +26,7 @@ class VCL_API TIniFile : public TObject {
   void ReadSection(const AnsiString& Section, TStrings* Strings) const;        // key names
   void ReadSections(TStrings* Strings) const;                                   // section names
   void ReadSectionValues(const AnsiString& Section, TStrings* Strings) const;  // "key=value"
-  bool SectionExists(const AnsiString& Section) const;
+  bool SectionExists(const AnsiString& Section) const;  // a section holding at least one key
   bool ValueExists(const AnsiString& Section, const AnsiString& Ident) const;
   void EraseSection(const AnsiString& Section);
   void DeleteKey(const AnsiString& Section, const AnsiString& Ident);
