@@ -6,6 +6,7 @@
 // their IDs live in this namespace: the library exports C symbols of the same
 // names, which must not meet ours.
 #include <cstdint>
+#include <cstring>
 
 #include "platform/WinTypes.h"
 
@@ -39,7 +40,10 @@ struct GUID {
 };
 using IID = GUID;
 using CLSID = GUID;
-bool operator==(const GUID& a, const GUID& b);
+inline bool operator==(const GUID& a, const GUID& b) {
+  return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
+         std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
+}
 
 // Every 7-Zip ID is {23170F69-40C1-278A-gggg-00yy00xx0000}.
 constexpr GUID SevenZipGuid(uint16_t group, uint8_t yy, uint8_t xx) {
@@ -223,6 +227,7 @@ class TComPtr {
   }
   TComPtr(const TComPtr&) = delete;
   TComPtr& operator=(const TComPtr&) = delete;
+  TComPtr(TComPtr&& other) noexcept : FPtr(other.FPtr) { other.FPtr = nullptr; }
   ~TComPtr() { Reset(); }
   void Reset() {
     if (FPtr) {

@@ -12,8 +12,6 @@
 
 namespace sevenzip {
 
-bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
 // ---------------------------------------------------------------- callback
 
 TMyArchiveUpdateCallback::TMyArchiveUpdateCallback(TSevenZip* AOwner) : Owner(AOwner) {
