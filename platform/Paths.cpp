@@ -23,6 +23,21 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 std::wstring Folded(std::string_view utf8Name) { return WideUpperCase(Utf8ToWide(utf8Name)); }
 
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; }
+
+// Equal without regard to case. Directories may hold thousands of names, so
+// ASCII is compared in place and only the rest from the first other byte on
+// is folded.
+bool SameName(std::string_view onDisk, std::string_view written, const std::wstring& writtenFolded) {
+  size_t i = 0;
+  for (; i < onDisk.size() && i < written.size(); ++i) {
+    char a = onDisk[i], b = written[i];
+    if ((a & 0x80) || (b & 0x80)) return Folded(onDisk.substr(i)) == writtenFolded.substr(i);
+    if (AsciiUpper(a) != AsciiUpper(b)) return false;
+  }
+  return onDisk.size() == written.size();
+}
+
 // The entry of directory dir whose name equals name without regard to case:
 // the first in byte order when several do. Empty when none.
 std::string FindCaseBlind(const std::string& dir, std::string_view name) {
@@ -32,8 +47,8 @@ std::string FindCaseBlind(const std::string& dir, std::string_view name) {
   std::string best;
   while (const dirent* e = readdir(d.get())) {
     std::string_view n = e->d_name;
-    if (n.size() < want.size() || n == "." || n == "..") continue;  // UTF-8 is never shorter
-    if (Folded(n) == want && (best.empty() || n < best)) best = n;
+    if (n == "." || n == "..") continue;
+    if (SameName(n, name, want) && (best.empty() || n < best)) best = n;
   }
   return best;
 }
