@@ -90,7 +90,7 @@ TFileStream::TFileStream(const AnsiString& FileName, uint16_t Mode) : THandleStr
   bool writing = create || (Mode & 3) != fmOpenRead;
   struct stat st;
   // Read-only is enforced here, as Windows does, also for root.
-  if (writing && ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
+  if (writing && win::IsReadOnly(FileName)) {
     win::SetLastError(win::ERROR_ACCESS_DENIED);
     AnsiString reason = win::SysErrorMessage(win::ERROR_ACCESS_DENIED);
     if (create) throw EFCreateError(Format("Cannot create file \"%s\". %s", FileName.c_str(), reason.c_str()));
