@@ -112,6 +112,7 @@ void TVCLUnZip::ResetArchive() {
   FEndCentral->Clear();
   FArchiveTimeStamp = 0;
   FMultiPartMode = mpNone;
+  FLastPartName.clear();
   FZipName.clear();
 }
 
@@ -136,6 +137,7 @@ void TVCLUnZip::LoadDirectory() {
     FCurrentDisk = FEndCentral->ThisDiskNumber;
     // Parts of a set are numbered files here; there are no removable disks.
     FMultiPartMode = FEndCentral->ThisDiskNumber > 0 ? mpNumbered : mpNone;
+    FLastPartName = FMultiPartMode == mpNone ? AnsiString() : FZipName;
     if (FEndCentral->TotalEntries > 0) {
       if (FMultiPartMode != mpNone && FEndCentral->StartDiskNumber != FCurrentDisk)
         SwitchToDisk(FEndCentral->StartDiskNumber + 1);
@@ -278,7 +280,12 @@ void TVCLUnZip::DefaultNextDiskPrompt(TObject*, int NextDisk, AnsiString& FName)
     ZipUI().SetBusyCursor(true);
     return;
   }
-  FName = ChangeFileExt(FName, Format(".%3.3d", NextDisk));
+  // The last part keeps the archive's own name: asking for name.006 of a set
+  // whose last part is name.zip could never find it.
+  if (NextDisk == FEndCentral->ThisDiskNumber + 1 && !FLastPartName.empty())
+    FName = FLastPartName;
+  else
+    FName = ChangeFileExt(FName, Format(".%3.3d", NextDisk));
 }
 
 void TVCLUnZip::ApplySortMode(TZipSortMode Mode) {

@@ -85,7 +85,8 @@ class TVCLUnZip : public TComponent {
   void ResetArchive();
   // Rebuilds the ordered view for Mode and stores Mode.
   void ApplySortMode(TZipSortMode Mode);
-  // Default OnGetNextDisk: numbered parts name.001, name.002, ...
+  // Default OnGetNextDisk: numbered parts name.001, name.002, ..., and the last
+  // part under the name the archive was opened with (name.zip).
   void DefaultNextDiskPrompt(TObject* Sender, int NextDisk, AnsiString& FName);
 
   // Entries read so far (0 before the directory is read; does not read it).
@@ -176,6 +177,7 @@ class TVCLUnZip : public TComponent {
   std::unique_ptr<TEndCentral> FEndCentral;
   int32_t FCurrentDisk = 0;                    // 0-based disk of FArchiveStream
   int64_t FArchiveTimeStamp = 0;               // file time (100 ns) when read; 0 none
+  AnsiString FLastPartName;                    // name of a set's last part, holding the end record
 
   // Extraction side.
   AnsiString FDestDir;

@@ -323,9 +323,12 @@ bool TEndCentral::LocateInStream(TStream* Stream) {
     CentralDirSize = Get32(record + 12);
     CentralDirOffset = Get32(record + 16);
     ZipCommentLength = Get16(record + 20);
-    // Counted from the end of the file; a length that claims more than the
-    // file holds starts the comment at the file's start, never before it.
-    ZipCommentPos = ZipCommentLength > size ? 0 : static_cast<uint32_t>(size - ZipCommentLength);
+    // Counted from the end of the file. A length that claims more than follows
+    // the record would start the comment inside it or before the file: the
+    // comment then starts right after the record and is cut by the file's end.
+    const int32_t recordEnd = size - window + i + EndCentralSize;
+    const int32_t commentPos = size - int32_t{ZipCommentLength};
+    ZipCommentPos = static_cast<uint32_t>(commentPos < recordEnd ? recordEnd : commentPos);
     return true;
   }
   return false;
