@@ -1,0 +1,92 @@
+// The data path under the entry step: compressed input from the archive (also
+// across the parts of a split set), output to the entry's file with CRC and
+// progress, the encryption header and the stored method.
+#include <algorithm>
+
+#include "zip/Crc32.h"
+#include "zip/ExtractDriver.h"
+#include "zip/ExtractFile.h"
+#include "zip/ZipUI.h"
+
+namespace kp {
+
+int32_t ExtractionDriver::ReadArchive(uint8_t* Buffer, int32_t Count) {
+  int32_t got = Archive()->Read(Buffer, Count);
+  // An entry's data, and its encryption header, may continue on the next part.
+  while (got < Count && MultiPart() && Z.OnGetNextDisk &&
+         Z.FCurrentDisk < Z.FEndCentral->ThisDiskNumber) {
+    Z.SwitchToDisk(Z.FCurrentDisk + 2);
+    FWork->ArchiveStream = Archive();
+    got += Archive()->Read(Buffer + got, Count - got);
+  }
+  return got;
+}
+
+bool ExtractionDriver::FillInput(ExtractionWorkArea& W) {
+  if (Z.FDoProcessMessages) ZipUI().ProcessMessages();
+  const int32_t n = std::clamp(E.CompressedSize, int32_t{0}, int32_t{ExtractionWorkArea::ChunkSize});
+  E.CompressedSize -= n;
+  const int32_t got = ReadArchive(W.InBuffer, n);
+  if (got < n) throw EFatalUnzipError("Premature end of file reached");
+  if (E.IsEncrypted()) FKeys.DecryptBuffer(W.InBuffer, static_cast<uint32_t>(got));
+  W.InCount = static_cast<uint16_t>(got);
+  W.InPos = W.InBuffer;
+  return got > 0;
+}
+
+void ExtractionDriver::WriteOutput(ExtractionWorkArea& W) {
+  if (int64_t{W.BytesWritten} + W.OutCount > int64_t{E.UncompressedSize})
+    throw EBiggerThanUncompressed("File is larger than uncompressed size!");
+  // A full disk must not pass as success: the CRC below is computed over the
+  // buffer, not over what reached the file.
+  if (FOut->Write(W.OutBuffer, W.OutCount) != W.OutCount || FOut->Failed()) WriteFailed();
+  Z.FRunningCRC = UpdateCRC(Z.FRunningCRC, W.OutBuffer, W.OutCount);
+  W.BytesWritten += W.OutCount;
+  if (Z.OnFilePercentDone) Z.OnFilePercentDone(&Z, PercentOf(E.UncompressedSize, W.BytesWritten));
+  if (Z.OnTotalPercentDone) {
+    Z.FBytesDone += W.OutCount;
+    Z.OnTotalPercentDone(&Z, PercentOf64(Z.FTotalBytes, Z.FBytesDone));
+  }
+}
+
+void ExtractionDriver::WriteFailed() {
+  FWriteFailed = true;
+  const win::DWORD error = FOut->Failed() ? FOut->Error() : win::GetLastError();
+  throw EStreamError(Format("Cannot write to file \"%s\". %s", FOutName.c_str(),
+                            win::SysErrorMessage(error).c_str()));
+}
+
+uint8_t ExtractionDriver::DecryptHeader(const AnsiString& Password) {
+  FHeaderDisk = Z.FCurrentDisk;
+  FHeaderPos = Archive()->Position();
+  uint8_t header[EncryptionHeaderSize] = {};
+  ReadArchive(header, EncryptionHeaderSize);
+  E.CompressedSize -= EncryptionHeaderSize;
+  return DecryptHeaderBytes(FKeys, Password, header);
+}
+
+void ExtractionDriver::RewindHeader() {
+  if (Z.FCurrentDisk != FHeaderDisk) {
+    Z.SwitchToDisk(FHeaderDisk + 1);
+    FWork->ArchiveStream = Archive();
+  }
+  Archive()->Seek(FHeaderPos, soFromBeginning);
+  E.CompressedSize += EncryptionHeaderSize;
+}
+
+void ExtractionDriver::CopyStored() {
+  ExtractionWorkArea& W = *FWork;
+  int32_t n = std::min(E.CompressedSize, int32_t{ExtractionWorkArea::ChunkSize});
+  while (E.CompressedSize > 0) {
+    // A short read at the end of the archive is not examined: the CRC test
+    // rejects what was written.
+    ReadArchive(W.OutBuffer, n);
+    if (E.IsEncrypted()) FKeys.DecryptBuffer(W.OutBuffer, static_cast<uint32_t>(n));
+    E.CompressedSize -= n;
+    W.OutCount = static_cast<uint16_t>(n);
+    FlushOutput(W);
+    n = std::min(E.CompressedSize, int32_t{ExtractionWorkArea::ChunkSize});
+  }
+}
+
+}  // namespace kp
