@@ -177,7 +177,13 @@ void TVCLUnZip::LoadDirectory() {
   const int total = FEndCentral->TotalEntries;
   for (int i = 0; i < total; ++i) {
     auto record = std::make_unique<TZipHeaderInfo>();
-    if (!record->ReadCentralRecord(stream, nextDisk)) continue;
+    const int32_t diskBefore = FCurrentDisk;
+    if (!record->ReadCentralRecord(stream, nextDisk)) {
+      // A failed read leaves the stream where it was, so every later read on
+      // the same stream would fail the same way: skip them all at once.
+      if (FCurrentDisk == diskBefore) break;
+      continue;
+    }
     if (rebuilt) {
       int32_t index = 0;
       if (FDirectoryList->Search(record.get(), index)) {
