@@ -216,6 +216,10 @@ struct TBstrFunctions {
   TSysFreeStringFunc Free = nullptr;
 };
 
+// Calls into the library's objects carry __attribute__((no_sanitize("vptr"))):
+// their dynamic types are the library's classes, which the sanitizer's type
+// check cannot know, and the call is by vtable slot as the layout check agreed.
+
 // Holds one reference to an interface (or to one of our objects, which counts
 // the same way) and releases it when it goes.
 template <class T>
@@ -229,7 +233,7 @@ class TComPtr {
   TComPtr& operator=(const TComPtr&) = delete;
   TComPtr(TComPtr&& other) noexcept : FPtr(other.FPtr) { other.FPtr = nullptr; }
   ~TComPtr() { Reset(); }
-  void Reset() {
+  __attribute__((no_sanitize("vptr"))) void Reset() {
     if (FPtr) {
       T* p = FPtr;
       FPtr = nullptr;

@@ -136,7 +136,7 @@ void TSevenZip::LoadSevenZipLibrary() {
     throw Exception("7za.dll lacks the SysAllocString/SysFreeString exports; refusing to use it");
 }
 
-void TSevenZip::ReleaseLibrary() {
+__attribute__((no_sanitize("vptr"))) void TSevenZip::ReleaseLibrary() {
   if (OutArchive) {
     OutArchive->Release();
     OutArchive = nullptr;
@@ -183,7 +183,7 @@ void TSevenZip::SetSFXCreate(bool Value) {
   FSFXCreate = true;
 }
 
-int32_t TSevenZip::Add() {
+__attribute__((no_sanitize("vptr"))) int32_t TSevenZip::Add() {
   CancelRequested = false;
   struct TClearCancel {
     TSevenZip& Z;
