@@ -9,16 +9,26 @@
 
 namespace kp {
 
+namespace {
+
+// A negative count (a size past 2 GB read as signed) gives 0, not a value
+// outside the integer range.
+int LimitPercent(long double Percent) {
+  if (Percent > 100.0L) return 100;
+  if (Percent < 0.0L) return 0;
+  return static_cast<int>(Percent);
+}
+
+}  // namespace
+
 int PercentOf(int32_t Total, int32_t Done) {
   if (Total <= 0) return 0;
-  long double percent = std::nearbyint(static_cast<long double>(Done) * 100.0L / Total);
-  return percent > 100.0L ? 100 : static_cast<int>(percent);
+  return LimitPercent(std::nearbyint(static_cast<long double>(Done) * 100.0L / Total));
 }
 
 int PercentOf64(int64_t Total, int64_t Done) {
   if (Total <= 0) return 0;
-  long double percent = std::nearbyint(static_cast<long double>(Done) * 100.0L / Total);
-  return percent > 100.0L ? 100 : static_cast<int>(percent);
+  return LimitPercent(std::nearbyint(static_cast<long double>(Done) * 100.0L / Total));
 }
 
 uint32_t RepairDosDateTime(uint32_t DosDateTime) {

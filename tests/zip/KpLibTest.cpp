@@ -14,7 +14,7 @@ constexpr uint32_t Dos(int y, int mo, int d, int h, int mi, int s2) {
 
 TEST(KpLib, Percentages) {
   const struct { int32_t total, done; int percent; } cases[] = {
-      {0, 5, 0}, {-3, 5, 0}, {200, 1, 0}, {200, 3, 2}, {200, 5, 2}, {10, 20, 100}, {3, 1, 33}, {3, 2, 67},
+      {0, 5, 0}, {-3, 5, 0}, {100, -7, 0}, {200, 1, 0}, {200, 3, 2}, {200, 5, 2}, {10, 20, 100}, {3, 1, 33}, {3, 2, 67},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PercentOf(c.total, c.done), c.percent) << c.total << " " << c.done;
