@@ -78,13 +78,15 @@ void ExtractionDriver::CopyStored() {
   ExtractionWorkArea& W = *FWork;
   int32_t n = std::min(E.CompressedSize, int32_t{ExtractionWorkArea::ChunkSize});
   while (E.CompressedSize > 0) {
-    // A short read at the end of the archive is not examined: the CRC test
-    // rejects what was written.
-    ReadArchive(W.OutBuffer, n);
-    if (E.IsEncrypted()) FKeys.DecryptBuffer(W.OutBuffer, static_cast<uint32_t>(n));
+    const int32_t got = ReadArchive(W.OutBuffer, n);
+    if (E.IsEncrypted()) FKeys.DecryptBuffer(W.OutBuffer, static_cast<uint32_t>(got));
     E.CompressedSize -= n;
-    W.OutCount = static_cast<uint16_t>(n);
+    W.OutCount = static_cast<uint16_t>(got);
     FlushOutput(W);
+    // The archive ended early: what came is written and the CRC test rejects
+    // the entry. Going on would only fill the disk with stale buffer bytes up
+    // to whatever size the entry claims.
+    if (got < n) break;
     n = std::min(E.CompressedSize, int32_t{ExtractionWorkArea::ChunkSize});
   }
 }

@@ -37,7 +37,8 @@ TEST_F(ExtractData, PythonZipfileArchive) {
 TEST_F(ExtractData, DamagedEntriesFailTheirCRCAndLeaveNoFile) {
   // Each entry claims the CRC and size of "hello world" but its data is broken
   // as the name says (oversubscribed: a dynamic block whose code-length code
-  // has four 1-bit codes); the last one is sound.
+  // has four 1-bit codes; stored_past_the_end claims 2 GB that the archive
+  // does not hold, and must not write them); the last one is sound.
   Py("plain = b'hello world'\n"
      "build('bad.zip', [\n"
      "  entry('block_type_3', bytes([0x07]), method=8, plain=plain),\n"
@@ -46,6 +47,7 @@ TEST_F(ExtractData, DamagedEntriesFailTheirCRCAndLeaveNoFile) {
      "  entry('bigger_than_stated', raw_deflate(b'x' * 50000), method=8, plain=b'x' * 50000, usize=30000),\n"
      "  entry('truncated_stream', raw_deflate(bytes(range(256)) * 200)[:300], method=8, plain=bytes(range(256)) * 200),\n"
      "  entry('wrong_crc', plain, crc=0x12345678),\n"
+     "  entry('stored_past_the_end', plain, csize=2000000000, usize=2000000000),\n"
      "  entry('sound', raw_deflate(plain), method=8, plain=plain)])");
   Open("bad.zip");
   Zip->SetDoAll(true);
@@ -55,9 +57,9 @@ TEST_F(ExtractData, DamagedEntriesFailTheirCRCAndLeaveNoFile) {
     badCRC.push_back(FileIndex);
   };
   EXPECT_EQ(Zip->UnZip(), 1);
-  EXPECT_EQ(badCRC, (std::vector<int>{0, 1, 2, 3, 4, 5}));
-  for (const char* name : {"block_type_3", "stored_complement", "oversubscribed",
-                           "bigger_than_stated", "truncated_stream", "wrong_crc"})
+  EXPECT_EQ(badCRC, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+  for (const char* name : {"block_type_3", "stored_complement", "oversubscribed", "bigger_than_stated",
+                           "truncated_stream", "wrong_crc", "stored_past_the_end"})
     EXPECT_FALSE(OutExists(name)) << name;
   EXPECT_EQ(Out("sound"), "hello world");
 }
