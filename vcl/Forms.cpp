@@ -143,9 +143,10 @@ bool TForm::DialogKey(int Key) {
     return false;
   }
   if (Key == VK_ESCAPE) {
-    if (TControl* b = FindButton(false)) b->Click();
-    else Close();
-    return true;
+    if (TControl* b = FindButton(false)) {
+      b->Click();
+      return true;
+    }
   }
   return false;
 }

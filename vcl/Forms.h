@@ -64,7 +64,8 @@ class VCL_API TForm : public TWinControl {
   // Once ModalResult is set: OnCloseQuery and OnClose may keep the form open,
   // which sets ModalResult back to mrNone and returns false.
   bool CloseModal();
-  // Enter and Escape: press the default or cancel button; true when handled.
+  // Enter and Escape: press the default or cancel button; false when the
+  // form has none (Escape then does nothing).
   bool DialogKey(int Key);
 
   TCloseEvent OnClose;
