@@ -193,7 +193,6 @@ class TVCLUnZip : public TComponent {
   Comp FTotalBytes = 0;
   Comp FBytesDone = 0;
   uint32_t FRunningCRC = 0xFFFFFFFF;
-  uint32_t FKeys[3] = {0, 0, 0};
   ExtractionWorkArea* FWorkArea = nullptr;     // during UnZip only; the driver owns it
 };
 

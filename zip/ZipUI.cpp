@@ -1,13 +1,42 @@
 #include "zip/ZipUI.h"
 
+#include <memory>
+
+#include "vcl/Application.h"
+#include "vcl/Dialogs.h"
+
 namespace kp {
 
 namespace {
-TZipUI DefaultUI;
+TZipUI ApplicationUI;
 TZipUI* InstalledUI = nullptr;
 }  // namespace
 
-TZipUI& ZipUI() { return InstalledUI != nullptr ? *InstalledUI : DefaultUI; }
+void TZipUI::ProcessMessages() { Application->ProcessMessages(); }
+
+void TZipUI::SetBusyCursor(bool Busy) { Screen->SetCursor(Busy ? crHourGlass : crDefault); }
+
+bool TZipUI::OpenFileDialog(const AnsiString& Title, const AnsiString& Filter,
+                            const AnsiString& InitialDir, AnsiString& FileName) {
+  auto dialog = std::make_unique<TOpenDialog>(nullptr);
+  dialog->Title = Title;
+  dialog->Filter = Filter;
+  dialog->InitialDir = InitialDir;
+  dialog->FileName = FileName;
+  if (!dialog->Execute()) return false;
+  FileName = dialog->FileName;
+  return true;
+}
+
+bool TZipUI::SelectDirectory(AnsiString& Directory) {
+  return vcl::SelectDirectory("", "", Directory);
+}
+
+int TZipUI::MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags) {
+  return Application->MessageBox(Text.c_str(), Caption.c_str(), Flags);
+}
+
+TZipUI& ZipUI() { return InstalledUI != nullptr ? *InstalledUI : ApplicationUI; }
 
 void SetZipUI(TZipUI* UI) { InstalledUI = UI; }
 
