@@ -317,4 +317,8 @@ bool FileSetDate(std::string_view path, int32_t dosDateTime) {
   return SetModificationTime(ToHostPath(path), DosDateTimeToUnixTime(dosDateTime), 0);
 }
 
+bool FileSetDate(std::wstring_view path, int32_t dosDateTime) {
+  return SetModificationTime(ToHostPath(path), DosDateTimeToUnixTime(dosDateTime), 0);
+}
+
 }  // namespace win

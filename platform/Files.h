@@ -44,5 +44,6 @@ VCL_API bool SetFileLastWriteTime(std::string_view path, const FILETIME& lastWri
 // Last-write time as a DOS date-time (local time; date high word), -1 when absent.
 VCL_API int32_t FileAge(std::string_view path);
 VCL_API bool FileSetDate(std::string_view path, int32_t dosDateTime);
+VCL_API bool FileSetDate(std::wstring_view path, int32_t dosDateTime);
 
 }  // namespace win

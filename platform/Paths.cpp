@@ -126,6 +126,13 @@ std::string ToWindowsPath(std::string_view outside) {
   return s;
 }
 
+std::wstring ToWindowsPathW(std::string_view outside) {
+  std::wstring s = Utf8ToWide(outside);
+  for (wchar_t& c : s)
+    if (c == L'/') c = L'\\';
+  return s;
+}
+
 std::string ToHostPath(std::string_view windowsPath) { return host::Resolve(AnsiToUtf8(windowsPath)); }
 
 std::string ToHostPath(std::wstring_view windowsPath) { return host::Resolve(WideToUtf8(windowsPath)); }

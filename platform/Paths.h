@@ -17,6 +17,8 @@ namespace win {
 // A path from outside (command line, dialog, POSIX path), UTF-8 -> Windows form:
 // '/' becomes '\', text becomes CP1251. "/tmp/r.7z" -> "\tmp\r.7z".
 VCL_API std::string ToWindowsPath(std::string_view outside);
+// The same into a wide Windows path, so that no character is lost.
+VCL_API std::wstring ToWindowsPathW(std::string_view outside);
 // The host path (UTF-8) for a Windows path, resolved case-blind against the disk.
 VCL_API std::string ToHostPath(std::string_view windowsPath);
 VCL_API std::string ToHostPath(std::wstring_view windowsPath);

@@ -335,11 +335,9 @@ void TMyStreamWriter::NewVolume() {
   }
   // Stamp the new file with the add's date; the stamp's result is the writer's
   // error state from now on.
-  const AnsiString ansiName = win::WideToAnsi(file.Name);
-  if (win::AnsiToWide(ansiName) == file.Name)
-    LastError = win::FileSetDate(ansiName, win::UnixTimeToDosDateTime(FileDate)) ? 0 : win::GetLastError();
-  else
-    LastError = 0;  // no ANSI form of the name to stamp it through; it keeps the creation time
+  LastError = win::FileSetDate(std::wstring_view(file.Name), win::UnixTimeToDosDateTime(FileDate))
+                  ? 0
+                  : win::GetLastError();
   if (LastError != 0) Abort();
 }
 

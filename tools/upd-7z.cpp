@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/CodePages.h"
+#include "platform/Paths.h"
 #include "rtl/Exceptions.h"
 #include "sevenzip/SevenZipVCL.h"
 
@@ -39,13 +40,8 @@ struct TOptions {
   std::vector<WideString> Masks;
 };
 
-// A path from the command line in Windows form, as the platform layer takes
-// it: '/' becomes '\'. Kept wide so that no character is lost on the way.
-WideString WindowsPath(const std::string& outside) {
-  WideString s = win::Utf8ToWide(outside);
-  std::replace(s.begin(), s.end(), L'/', L'\\');
-  return s;
-}
+// A path from the command line in Windows form, kept wide so that no character is lost.
+WideString WindowsPath(const std::string& outside) { return win::ToWindowsPathW(outside); }
 
 bool ParseVolumeSize(const std::string& text, int32_t& value) {
   if (text.empty()) return false;

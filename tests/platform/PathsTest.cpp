@@ -50,6 +50,7 @@ TEST(Paths, WindowsFormOfOutsidePaths) {
   TempDrive drive;
   EXPECT_EQ(win::ToWindowsPath("/tmp/r.7z"), "\\tmp\\r.7z");
   EXPECT_EQ(win::ToWindowsPath("/tmp/Отчет 日.7z"), "\\tmp\\\xCE\xF2\xF7\xE5\xF2 ?.7z");
+  EXPECT_EQ(win::ToWindowsPathW("/tmp/Отчет 日.7z"), L"\\tmp\\Отчет 日.7z");
   EXPECT_EQ(win::FromHostPath(drive.Root() + "/KORA/Update"), "C:\\KORA\\Update");
   EXPECT_EQ(win::FromHostPath(drive.Root()), "C:\\");
   EXPECT_EQ(win::FromHostPath(drive.Root() + "-other/x"), win::ToWindowsPath(drive.Root()) + "-other\\x");
