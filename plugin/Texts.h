@@ -1,5 +1,7 @@
 #pragma once
 // The plug-in frame's texts (CP1251).
+#include "resources/PackageDialog.h"
+
 namespace plugin {
 
 // "&Настройка"
@@ -10,9 +12,6 @@ inline constexpr char SUpdateItem[] =
     "\xCC\xE8\xF0\xF1\xE0\xEB \xE8\xE7 \xF4\xE0\xE9\xEB\xE0";
 // "Создать отчет об ошибке"
 inline constexpr char SReportItem[] = "\xD1\xEE\xE7\xE4\xE0\xF2\xFC \xEE\xF2\xF7\xE5\xF2 \xEE\xE1 \xEE\xF8\xE8\xE1\xEA\xE5";
-// "Обновления для 9 версии|*.Ov9"
-inline constexpr char SPackageFilter[] = "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xFF \xE4\xEB\xFF 9 \xE2\xE5\xF0\xF1\xE8\xE8|*.Ov9";
-inline constexpr char SPackageExt[] = "Ov9";
 // "Эта команда пока недоступна."
 inline constexpr char SNotAvailable[] =
     "\xDD\xF2\xE0 \xEA\xEE\xEC\xE0\xED\xE4\xE0 \xEF\xEE\xEA\xE0 \xED\xE5\xE4\xEE\xF1\xF2\xF3\xEF\xED\xE0.";
