@@ -68,7 +68,31 @@ class TInflater {
     const unsigned length = FIn.GetBits(16);
     const unsigned complement = FIn.GetBits(16);
     if (length != (~complement & 0xFFFF)) return inflateBadData;
-    for (unsigned n = length; n > 0; --n) PutWindowByte(static_cast<uint8_t>(FIn.GetBits(8)));
+    for (unsigned n = length; n > 0;) {
+      // The bit buffer holds whole bytes now. Once it is empty, bytes already
+      // in the input buffer go to the window in blocks; the rest (a refill,
+      // or the zero bytes past the entry's end) one at a time as before.
+      ExtractionWorkArea& W = FWork;
+      if (FIn.BitCnt == 0 && W.InCount > 0 && W.BytesToDecode > 0) {
+        unsigned block = n;
+        if (block > W.InCount) block = W.InCount;
+        if (block > static_cast<unsigned>(W.BytesToDecode)) block = static_cast<unsigned>(W.BytesToDecode);
+        if (block > WSize - FWinPos) block = WSize - FWinPos;
+        std::memcpy(W.Window + FWinPos, W.InPos, block);
+        W.InPos += block;
+        W.InCount = static_cast<uint16_t>(W.InCount - block);
+        W.BytesToDecode -= static_cast<int32_t>(block);
+        n -= block;
+        FWinPos += block;
+        if (FWinPos == WSize) {
+          FlushWindow(FWork, WSize);
+          FWinPos = 0;
+        }
+        continue;
+      }
+      PutWindowByte(static_cast<uint8_t>(FIn.GetBits(8)));
+      --n;
+    }
     return inflateOk;
   }
 
@@ -150,63 +174,118 @@ class TInflater {
                : inflateBadData;
   }
 
+  // The bit buffer and count of the hot loop, kept in locals: were they
+  // members, every byte stored into the window could change them as far as
+  // the compiler knows, and it would reload them after each one.
+  struct TBits {
+    uint64_t Buf;
+    unsigned Cnt;
+  };
+
+  // Hands the bits back to the bit reader for a refill, and takes them again.
+  [[gnu::noinline]] TBits Refill(TBits B, unsigned N) {
+    FIn.BitBuf = B.Buf;
+    FIn.BitCnt = B.Cnt;
+    FIn.NeedBits(N);
+    return {FIn.BitBuf, FIn.BitCnt};
+  }
+
   // Follows links into sub-tables until an entry with a symbol; null for an
   // invalid code or an empty code set.
-  const THuft* Decode(const THuft* Table, unsigned Width) {
+  const THuft* Decode(const THuft* Table, unsigned Width, TBits& B) {
     if (!Table) return nullptr;
-    FIn.NeedBits(Width);
-    const THuft* e = Table + FIn.Peek(Width);
+    if (B.Cnt < Width) B = Refill(B, Width);
+    const THuft* e = Table + (B.Buf & ((uint64_t{1} << Width) - 1));
     while (e->Op > huftLink) {
       if (e->Op == huftInvalid) return nullptr;
-      FIn.DumpBits(e->Bits);
+      B.Buf >>= e->Bits;
+      B.Cnt -= e->Bits;
       const unsigned bits = e->Op - huftLink;
-      FIn.NeedBits(bits);
-      e = e->Next + FIn.Peek(bits);
+      if (B.Cnt < bits) B = Refill(B, bits);
+      e = e->Next + (B.Buf & ((uint64_t{1} << bits) - 1));
     }
-    FIn.DumpBits(e->Bits);
+    B.Buf >>= e->Bits;
+    B.Cnt -= e->Bits;
     return e;
+  }
+
+  uint32_t ExtraBits(unsigned N, TBits& B) {
+    if (B.Cnt < N) B = Refill(B, N);
+    const uint32_t v = static_cast<uint32_t>(B.Buf & ((uint64_t{1} << N) - 1));
+    B.Buf >>= N;
+    B.Cnt -= N;
+    return v;
   }
 
   int Codes(const THuft* Literals, const THuft* Distances, unsigned LiteralWidth,
             unsigned DistanceWidth) {
     uint8_t* const window = FWork.Window;
+    TBits b{FIn.BitBuf, FIn.BitCnt};
+    unsigned pos = FWinPos;
+    struct TWriteBack {  // also when the output side raises
+      TInflater& I;
+      const TBits& Bits;
+      const unsigned& Pos;
+      ~TWriteBack() {
+        I.FIn.BitBuf = Bits.Buf;
+        I.FIn.BitCnt = Bits.Cnt;
+        I.FWinPos = Pos;
+      }
+    } writeBack{*this, b, pos};
     for (;;) {
-      const THuft* e = Decode(Literals, LiteralWidth);
+      const THuft* e = Decode(Literals, LiteralWidth, b);
       if (!e) return inflateBadData;
       if (e->Op == huftLiteral) {
-        PutWindowByte(static_cast<uint8_t>(e->Value));
+        window[pos++] = static_cast<uint8_t>(e->Value);
+        if (pos == WSize) {
+          FlushWindow(FWork, WSize);
+          pos = 0;
+        }
         continue;
       }
       if (e->Op == huftEndOfBlock) return inflateOk;
 
       // A length, then its distance.
-      const unsigned length = e->Value + FIn.GetBits(e->Op);
-      const THuft* d = Decode(Distances, DistanceWidth);
+      const unsigned length = e->Value + ExtraBits(e->Op, b);
+      const THuft* d = Decode(Distances, DistanceWidth, b);
       if (!d) return inflateBadData;
-      const unsigned distance = d->Value + FIn.GetBits(d->Op);
+      const unsigned distance = d->Value + ExtraBits(d->Op, b);
 
       // Copy from WinPos - distance (within the window's ring) in pieces
       // that stop at the window's end on either side. A distance is not
       // checked against the data produced so far.
-      unsigned from = (FWinPos - distance) & (WSize - 1);
+      unsigned from = (pos - distance) & (WSize - 1);
       for (unsigned left = length; left > 0;) {
-        unsigned piece = WSize - (from > FWinPos ? from : FWinPos);
+        unsigned piece = WSize - (from > pos ? from : pos);
         if (piece > left) piece = left;
         left -= piece;
-        if (from < FWinPos && FWinPos - from < piece) {
-          // The source runs into the copy: byte by byte, front to back, so
-          // that a distance of 1 repeats one byte.
-          do window[FWinPos++] = window[from++];
-          while (--piece);
-        } else {  // one block move (the source may lie ahead of the copy)
-          std::memmove(window + FWinPos, window + from, piece);
-          FWinPos += piece;
+        if (from + 1 == pos) {  // a distance of 1 repeats the byte before
+          std::memset(window + pos, window[from], piece);
+          pos += piece;
           from += piece;
+        } else if (from < pos && pos - from < 8 && pos - from < piece) {
+          // The source runs into the copy closer than a word: byte by byte,
+          // front to back, so that a distance of 1 repeats one byte.
+          do window[pos++] = window[from++];
+          while (--piece);
+        } else {
+          // Eight bytes at a time, each word read whole before it is
+          // stored: the same bytes as a copy front to back, also where the
+          // source runs into the copy (at least a word behind it) or lies
+          // just ahead of it.
+          for (; piece >= 8; piece -= 8) {
+            uint64_t word;
+            std::memcpy(&word, window + from, 8);
+            std::memcpy(window + pos, &word, 8);
+            pos += 8;
+            from += 8;
+          }
+          for (; piece > 0; --piece) window[pos++] = window[from++];
         }
         from &= WSize - 1;
-        if (FWinPos == WSize) {
+        if (pos == WSize) {
           FlushWindow(FWork, WSize);
-          FWinPos = 0;
+          pos = 0;
         }
       }
     }
