@@ -1,5 +1,6 @@
 # Front door. `make test` and `make demo` work on a fresh Debian machine as root.
 BUILD ?= build
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
