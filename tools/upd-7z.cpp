@@ -112,28 +112,41 @@ bool ParseArguments(int argc, char** argv, TOptions& o) {
 std::string Utf8(const WideString& s) { return win::WideToUtf8(s); }
 
 // One progress line on a terminal; the library reports from its own threads.
+// The percentage is of the whole add, so a file that starts keeps the last one.
 class TProgressLine {
  public:
   void SetTotal(int64_t total) { FTotal = total; }
-  void Show(const WideString& name, int64_t done) {
+  void Start(const WideString& name) {
     std::lock_guard<std::mutex> lock(FLock);
-    const int percent = FTotal > 0 ? static_cast<int>(std::min<int64_t>(done * 100 / FTotal, 100)) : 0;
-    if (percent == FLastPercent && name == FLastName) return;
-    FLastPercent = percent;
-    FLastName = name;
-    std::string shown = Utf8(name);
-    if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
-    std::fprintf(stderr, "\r%3d%% %-60s", percent, shown.c_str());
-    std::fflush(stderr);
-    FShown = true;
+    Show(name);
+  }
+  void Advance(const WideString& name, int64_t done) {
+    std::lock_guard<std::mutex> lock(FLock);
+    FDone = done;
+    Show(name);
   }
   void End() {
-    if (FShown) std::fprintf(stderr, "\r%*s\r", 66, "");
+    if (FShown) std::fprintf(stderr, "\r%*s\r", static_cast<int>(kWidth) + 6, "");
   }
 
  private:
+  static constexpr size_t kWidth = 60;  // characters of the name shown
+  void Show(const WideString& name) {
+    const int percent = FTotal > 0 ? static_cast<int>(std::min<int64_t>(FDone * 100 / FTotal, 100)) : 0;
+    if (percent == FLastPercent && name == FLastName) return;
+    FLastPercent = percent;
+    FLastName = name;
+    // Cut and pad by characters, not bytes: names are UTF-8 on the terminal.
+    WideString shown = name;
+    if (shown.size() > kWidth) shown = L"..." + shown.substr(shown.size() - (kWidth - 3));
+    shown.append(kWidth - shown.size(), L' ');
+    std::fprintf(stderr, "\r%3d%% %s", percent, Utf8(shown).c_str());
+    std::fflush(stderr);
+    FShown = true;
+  }
   std::mutex FLock;
   int64_t FTotal = 0;
+  int64_t FDone = 0;
   int FLastPercent = -1;
   WideString FLastName;
   bool FShown = false;
@@ -172,8 +185,8 @@ int Run(const TOptions& o) {
   };
   if (showProgress) {
     zip.OnPreProgress = [&](TObject*, int64_t total) { line.SetTotal(total); };
-    zip.OnAddfile = [&](TObject*, const WideString& name, int64_t) { line.Show(name, 0); };
-    zip.OnProgress = [&](TObject*, const WideString& name, int64_t arc, int64_t) { line.Show(name, arc); };
+    zip.OnAddfile = [&](TObject*, const WideString& name, int64_t) { line.Start(name); };
+    zip.OnProgress = [&](TObject*, const WideString& name, int64_t arc, int64_t) { line.Advance(name, arc); };
   }
 
   int32_t result;

@@ -1,6 +1,7 @@
 // upd-7z, the command-line front end, judged by the 7z tool.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/sevenzip/SevenZipTestSupport.h"
@@ -80,6 +81,44 @@ TEST(UpdTool, OptionsReachTheArchive) {
   ASSERT_EQ(Upd7z("a -p914 -sfx " + Quote(drive.Host("s.7z")) + " " + mask), 0);
   EXPECT_TRUE(fs::status(drive.Host("s.exe")).permissions() != fs::perms::none);
   EXPECT_EQ(RunCommand(Quote(drive.Host("s.exe")) + " t -p914 >/dev/null 2>&1"), 0);
+}
+
+TEST(UpdTool, ProgressLineOnATerminal) {
+  TempDrive drive;
+  drive.WriteFile("stage/a.bin", std::string(3000000, 'a'));
+  drive.WriteFile("stage/b.bin", std::string(3000000, 'b'));
+  std::wstring longName(70, L'\x434');  // "д" x 70: two bytes each on the terminal
+  drive.WriteFile("stage/" + win::WideToUtf8(longName) + ".txt", "z");
+  // stderr on a pseudo-terminal, as a person running the tool sees it.
+  const char* const pty =
+      "import os, subprocess, sys\n"
+      "m, s = os.openpty()\n"
+      "p = subprocess.Popen(sys.argv[1:], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=s)\n"
+      "os.close(s)\n"
+      "out = bytearray()\n"
+      "while True:\n"
+      "    try: d = os.read(m, 65536)\n"
+      "    except OSError: break\n"
+      "    if not d: break\n"
+      "    out += d\n"
+      "sys.stdout.buffer.write(out)\n"
+      "sys.exit(p.wait())\n";
+  std::string screen;
+  ASSERT_EQ(RunCommand("python3 -c " + Quote(pty) + " " + testing_support::BinDir() + "/upd-7z a -p914 -mx0 " +
+                           Quote(drive.Host("p.7z")) + " " + Quote(drive.Host("stage") + "/*.*") + " </dev/null",
+                       &screen),
+            0);
+  std::vector<int> percents;
+  for (size_t pos = 0; (pos = screen.find('\r', pos)) != std::string::npos; ++pos)
+    if (pos + 4 < screen.size() && screen[pos + 4] == '%') percents.push_back(std::stoi(screen.substr(pos + 1, 3)));
+  ASSERT_GE(percents.size(), 3u) << screen;
+  // A file that starts keeps the add's percentage.
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end())) << screen;
+  EXPECT_EQ(percents.back(), 100);
+  // A long name is cut by characters, never inside one.
+  EXPECT_NE(screen.find("..." + win::WideToUtf8(std::wstring(53, L'\x434')) + ".txt"), std::string::npos);
+  EXPECT_EQ(win::WideToUtf8(win::Utf8ToWide(screen)), screen);
+  EXPECT_EQ(TestArchive(drive.Host("p.7z"), "914"), 0);
 }
 
 TEST(UpdTool, ExitStatus) {
