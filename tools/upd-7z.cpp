@@ -176,7 +176,9 @@ int Run(const TOptions& o) {
   }
   for (const WideString& mask : o.Masks) zip.Files.Add(mask);
 
+  bool reported = false;  // a message already said why the add failed
   zip.OnMessage = [&](TObject*, int32_t, const AnsiString& message, const WideString& name) {
+    reported = true;
     line.End();
     if (name.empty())
       std::fprintf(stderr, "upd-7z: %s\n", win::AnsiToUtf8(message).c_str());
@@ -199,7 +201,7 @@ int Run(const TOptions& o) {
     return 1;
   }
   line.End();
-  if (result != 0 && result != -1)
+  if (result != 0 && !reported)
     std::fprintf(stderr, "upd-7z: the 7-Zip library failed (result 0x%08X)%s\n",
                  static_cast<unsigned>(result),
                  zip.LastOSError ? (": " + win::AnsiToUtf8(win::SysErrorMessage(zip.LastOSError))).c_str() : "");

@@ -133,4 +133,10 @@ TEST(UpdTool, ExitStatus) {
   EXPECT_NE(err.find("No files to add"), std::string::npos);
   EXPECT_EQ(Upd7z("a " + Quote(drive.Host("no/dir/e.7z")) + " " + Quote(drive.Host("*.*")), &err), 1);
   EXPECT_NE(err.find("cannot write"), std::string::npos);
+  // The SFX copy fails before the library is called: only the component's message.
+  drive.WriteFile("s.exe", "old");
+  EXPECT_EQ(Upd7z("a -p1 -sfx " + Quote(drive.Host("s.7z")) + " " + Quote(drive.Host("*.*")), &err), 1);
+  EXPECT_NE(err.find("upd-7z: Could not create SFX: "), std::string::npos) << err;
+  EXPECT_EQ(err.find("library"), std::string::npos) << err;
+  EXPECT_EQ(drive.ReadFile("s.exe"), "old");
 }
