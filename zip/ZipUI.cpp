@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/Files.h"
 #include "vcl/Application.h"
 #include "vcl/Dialogs.h"
 
@@ -29,7 +30,19 @@ bool TZipUI::OpenFileDialog(const AnsiString& Title, const AnsiString& Filter,
 }
 
 bool TZipUI::SelectDirectory(AnsiString& Directory) {
-  return vcl::SelectDirectory("", "", Directory);
+  AnsiString chosen = Directory;
+  for (;;) {
+    if (!vcl::SelectDirectory("Select Directory", "", chosen)) return false;
+    if (win::DirExists(chosen)) break;
+    // A typed name that does not exist yet is created once the user agrees;
+    // otherwise (or when it cannot be made) the chooser comes back.
+    if (MessageBox("The specified directory does not exist. Create it?", "Confirm",
+                   MB_YESNO | MB_ICONQUESTION) == IDYES &&
+        win::ForceDirectories(chosen))
+      break;
+  }
+  Directory = chosen;
+  return true;
 }
 
 int TZipUI::MessageBox(const AnsiString& Text, const AnsiString& Caption, unsigned Flags) {

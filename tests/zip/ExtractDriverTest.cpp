@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include "tests/zip/ExtractTestSupport.h"
+#include "vcl/Application.h"
+#include "vcl/Operator.h"
 
 namespace extract_test {
 namespace {
@@ -58,6 +60,41 @@ TEST_F(ExtractDriver, DestDirAndRootDirSetters) {
     EXPECT_EQ(e.Message(), "User canceled Set Desination Directory");
   }
   EXPECT_EQ(Zip->DestDir(), "C:\\out\\");
+}
+
+TEST_F(ExtractDriver, DirectoryChooserCreatesATypedDirectoryOnlyWhenConfirmed) {
+  THeadlessOperator* op = Application->Operator();
+  ASSERT_NE(op, nullptr);
+  const struct {
+    const char* Typed;  // what the user chose or typed in the chooser
+    int Box;            // the answer to "Create it?"
+    const char* DestDir;  // afterwards; null: cancelled
+    bool Asked;
+  } cases[] = {
+      {"C:\\new\\deeper", IDYES, "C:\\new\\deeper", true},
+      {"C:\\refused", IDNO, nullptr, true},  // the chooser comes back and is cancelled
+      {"C:\\", IDNO, "C:", false},           // an existing directory needs no question
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    op->Reset();
+    UI.Boxes.clear();
+    UI.Answer = c.Box;
+    Zip->SetDestDir("C:\\before");
+    op->AnswerDirectory(c.Typed);
+    if (c.DestDir) {
+      Zip->SetDestDir("?");
+      EXPECT_EQ(Zip->DestDir(), c.DestDir);
+    } else {
+      EXPECT_THROW(Zip->SetDestDir("?"), EUserCanceled);
+      EXPECT_EQ(Zip->DestDir(), "C:\\before");
+    }
+    EXPECT_EQ(DirExists(c.Typed), c.DestDir != nullptr);
+    std::vector<std::string> asked;
+    if (c.Asked) asked.push_back("Confirm: The specified directory does not exist. Create it? [Yes/No]");
+    EXPECT_EQ(UI.Boxes, asked);
+  }
+  op->Reset();
 }
 
 TEST_F(ExtractDriver, RecreateDirsAndRootDir) {
