@@ -108,13 +108,11 @@ AnsiString VolumeLabelOf(const AnsiString& RootPath) {
   return label.substr(0, 13);
 }
 
-TFileStream* TLFNFileStream::OpenFile(const AnsiString& FileName, uint16_t Mode) {
-  return new TFileStream(FileName, Mode);
-}
-
+// The file is opened after the buffer exists, so that neither leaks when the
+// other cannot be had.
 TLFNFileStream::TLFNFileStream(const AnsiString& FileName, uint16_t Mode)
-    : TS_BufferStream(OpenFile(FileName, Mode)) {
-  FFileStream.reset(static_cast<TFileStream*>(FInnerStream));
+    : TS_BufferStream(nullptr), FFileStream(std::make_unique<TFileStream>(FileName, Mode)) {
+  FInnerStream = FFileStream.get();
 }
 
 TLFNFileStream::~TLFNFileStream() {

@@ -46,8 +46,7 @@ class TLFNFileStream : public TS_BufferStream {
   const AnsiString& FileName() const;
 
  private:
-  // Opened before the base class buffers it; freed after the base flushed.
-  static TFileStream* OpenFile(const AnsiString& FileName, uint16_t Mode);
+  // Freed after this class has flushed into it.
   std::unique_ptr<TFileStream> FFileStream;
 };
 
