@@ -98,6 +98,10 @@ void TVCLUnZip::FreeDirectory() {
 }
 
 void TVCLUnZip::OpenArchive() {
+  if (FArchiveStream && FDirectoryList && FileTimeStamp(FZipName) != FArchiveTimeStamp) {
+    // A stream kept open (KeepZipOpen) still reads the file that was replaced.
+    FArchiveStream.reset();
+  }
   if (!FArchiveStream) FArchiveStream = std::make_unique<TLFNFileStream>(FZipName, fmOpenRead | fmShareDenyWrite);
   if (!FDirectoryList || FileTimeStamp(FZipName) != FArchiveTimeStamp) LoadDirectory();
 }

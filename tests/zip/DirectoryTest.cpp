@@ -312,18 +312,29 @@ TEST(Directory, ChoosingTheArchive) {
 }
 
 TEST(Directory, AReplacedArchiveIsReadAgain) {
-  TempDrive drive;
-  ASSERT_EQ(RunCommand("cd '" + drive.Root() + "' && seq 1 10 > f.txt && seq 1 20 > g.txt && "
-                       "zip -q r.zip f.txt && touch -d '2020-01-01' r.zip"),
-            0);
-  TVCLUnZip z(nullptr);
-  z.SetZipName("C:\\r.zip");
-  z.OpenArchive();
-  z.CloseArchive();
-  EXPECT_EQ(z.EntryCount(), 1);
-  ASSERT_EQ(RunCommand("cd '" + drive.Root() + "' && zip -q r.zip g.txt"), 0);
-  z.OpenArchive();
-  EXPECT_EQ(z.EntryCount(), 2);
+  // zip writes the new archive beside the old one and renames it over it: a
+  // stream kept open would still read the old file.
+  for (bool keepOpen : {false, true}) {
+    SCOPED_TRACE(keepOpen);
+    TempDrive drive;
+    ASSERT_EQ(RunCommand("cd '" + drive.Root() + "' && seq 1 10 > f.txt && seq 1 20 > g.txt && "
+                         "zip -q r.zip f.txt && touch -d '2020-01-01' r.zip"),
+              0);
+    TVCLUnZip z(nullptr);
+    z.SetKeepZipOpen(keepOpen);
+    z.SetZipName("C:\\r.zip");
+    z.OpenArchive();
+    z.CloseArchive();
+    EXPECT_EQ(z.EntryCount(), 1);
+    ASSERT_EQ(RunCommand("cd '" + drive.Root() + "' && zip -q r.zip g.txt"), 0);
+    z.OpenArchive();
+    ASSERT_EQ(z.EntryCount(), 2);
+    EXPECT_EQ(z.Entry(1).FileName(), "g.txt");
+    z.SetDestDir("C:\\out");
+    z.SetDoAll(true);
+    EXPECT_EQ(z.UnZip(), 2);
+    EXPECT_EQ(drive.ReadFile("out/g.txt"), drive.ReadFile("g.txt"));
+  }
 }
 
 }  // namespace
