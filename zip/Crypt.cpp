@@ -22,18 +22,25 @@ void TZipKeys::DecryptBuffer(uint8_t* Buffer, uint32_t Count) {
   uint32_t k0 = Keys[0], k1 = Keys[1], k2 = Keys[2];
   // Each byte waits for the one before it, so the loop is as fast as its
   // chain of dependent steps is short. Bits 8 to 15 of the product depend
-  // only on the low 16 bits of the third key, so it needs no mask; and the
-  // second key's product is split so that its larger half is ready before
-  // the plaintext byte is.
+  // only on the low 16 bits of the third key, so it needs no mask; the first
+  // key meets the ciphertext byte before the keystream byte is known (the
+  // table index is the same); the second key's product is split so that its
+  // larger half is ready before the plaintext byte is; and the third key's
+  // low byte is taken before the second key's top byte arrives, so the two
+  // meet as a ready index.
   for (uint32_t i = 0; i < Count; ++i) {
     const uint32_t t = k2 | 2;
-    const uint8_t plain = Buffer[i] ^ static_cast<uint8_t>((t * (t ^ 1)) >> 8);
-    Buffer[i] = plain;
+    const uint8_t cipher = Buffer[i];
+    const uint32_t stream = (t * (t ^ 1)) >> 8;
+    Buffer[i] = static_cast<uint8_t>(cipher ^ stream);
+    const uint32_t early0 = k0 ^ cipher;
     uint32_t k1Ahead = k1 * 134775813u + 1;
     asm("" : "+r"(k1Ahead));  // keeps the compiler from folding the split back
-    k0 = CRCStep(k0, plain);
+    uint32_t low2 = k2 & 0xFF;
+    asm("" : "+r"(low2));  // and from folding the mask into the index
+    k0 = CRCTable[(early0 ^ stream) & 0xFF] ^ (k0 >> 8);
     k1 = k1Ahead + (k0 & 0xFF) * 134775813u;
-    k2 = CRCStep(k2, static_cast<uint8_t>(k1 >> 24));
+    k2 = CRCTable[(k1 >> 24) ^ low2] ^ (k2 >> 8);
   }
   Keys[0] = k0;
   Keys[1] = k1;
