@@ -3,20 +3,12 @@
 // application note describes it: three keys driven by the password and by
 // every plaintext byte.
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 namespace kp {
 
-class TEntryReadAhead;
-
 struct TZipKeys {
   uint32_t Keys[3] = {0x12345678u, 0x23456789u, 0x34567890u};
-  // Where the extraction decrypts an entry's remaining data on a second thread
-  // (zip/ExtractReadAhead.h), with a copy of Keys; Keys then stay where the
-  // encryption header left them. Held here, by the keys of the entry in
-  // progress, so that it ends with them.
-  std::shared_ptr<TEntryReadAhead> ReadAhead;
 
   // Restarts the keys and runs them over the password's bytes as stored
   // (no code-page conversion).

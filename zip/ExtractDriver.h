@@ -11,6 +11,8 @@
 
 namespace kp {
 
+class TEntryReadAhead;
+
 class TExtractFileStream;
 
 class ExtractionDriver : public TEntryPipe {
@@ -64,6 +66,10 @@ class ExtractionDriver : public TEntryPipe {
   std::unique_ptr<TExtractFileStream> FOut;
   AnsiString FOutName;
   TZipKeys FKeys;
+  // Decrypts the rest of an encrypted entry (and the next ones) on a second
+  // thread with a copy of FKeys, which then stay where the encryption header
+  // left them (zip/ExtractReadAhead.h). Stopped when the driver ends.
+  std::shared_ptr<TEntryReadAhead> FReadAhead;
   // Where the encryption header starts, for a retry with another password.
   int32_t FHeaderDisk = 0;
   int32_t FHeaderPos = 0;

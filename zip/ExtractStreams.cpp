@@ -38,7 +38,8 @@ std::vector<TEntryReadAhead::TNext> NextEntries(TEntryReadAhead& Ahead, const TS
 
 // What the read-ahead needs to know of the extraction in progress.
 struct TReadAheadScope {
-  TZipKeys& Keys;  // holds the read-ahead
+  std::shared_ptr<TEntryReadAhead>& Held;
+  const TZipKeys& Keys;
   const TZipHeaderInfo& E;
   bool MultiPart;
   TLFNFileStream& Archive;
@@ -53,7 +54,7 @@ struct TReadAheadScope {
 // it went on with exactly that; null when none runs, and the data is read and
 // decrypted as before.
 TEntryReadAhead* ReadAheadFor(const TReadAheadScope& S) {
-  std::shared_ptr<TEntryReadAhead>& held = S.Keys.ReadAhead;
+  std::shared_ptr<TEntryReadAhead>& held = S.Held;
   if (!S.E.IsEncrypted() || S.MultiPart) {
     if (held) held->Stop();
     return nullptr;
@@ -92,7 +93,7 @@ bool ExtractionDriver::FillInput(ExtractionWorkArea& W) {
   if (Z.FDoProcessMessages) ZipUI().ProcessMessages();
   const int32_t n = std::clamp(E.CompressedSize, int32_t{0}, int32_t{ExtractionWorkArea::ChunkSize});
   TEntryReadAhead* ahead =
-      ReadAheadFor({FKeys, E, MultiPart(), *Archive(), *Z.FSortedView, Z.FDoAll, Z.FPassword});
+      ReadAheadFor({FReadAhead, FKeys, E, MultiPart(), *Archive(), *Z.FSortedView, Z.FDoAll, Z.FPassword});
   E.CompressedSize -= n;
   const int32_t got = ahead ? ahead->Read(W.InBuffer, n) : ReadArchive(W.InBuffer, n);
   if (got < n) throw EFatalUnzipError("Premature end of file reached");
@@ -125,7 +126,7 @@ void ExtractionDriver::WriteFailed() {
 }
 
 uint8_t ExtractionDriver::DecryptHeader(const AnsiString& Password) {
-  if (FKeys.ReadAhead) FKeys.ReadAhead->NewEntry = true;  // a new entry, or the same one again
+  if (FReadAhead) FReadAhead->NewEntry = true;  // a new entry, or the same one again
   FHeaderDisk = Z.FCurrentDisk;
   FHeaderPos = Archive()->Position();
   uint8_t header[EncryptionHeaderSize] = {};
@@ -147,7 +148,7 @@ void ExtractionDriver::CopyStored() {
   ExtractionWorkArea& W = *FWork;
   int32_t n = std::min(E.CompressedSize, int32_t{ExtractionWorkArea::ChunkSize});
   TEntryReadAhead* ahead =
-      ReadAheadFor({FKeys, E, MultiPart(), *Archive(), *Z.FSortedView, Z.FDoAll, Z.FPassword});
+      ReadAheadFor({FReadAhead, FKeys, E, MultiPart(), *Archive(), *Z.FSortedView, Z.FDoAll, Z.FPassword});
   while (E.CompressedSize > 0) {
     const int32_t got = ahead ? ahead->Read(W.OutBuffer, n) : ReadArchive(W.OutBuffer, n);
     if (!ahead && E.IsEncrypted()) FKeys.DecryptBuffer(W.OutBuffer, static_cast<uint32_t>(got));
