@@ -11,7 +11,7 @@
 
 namespace kp {
 
-class TEntryReadAhead;
+struct TReadAheadPair;
 
 class TExtractFileStream;
 
@@ -66,10 +66,10 @@ class ExtractionDriver : public TEntryPipe {
   std::unique_ptr<TExtractFileStream> FOut;
   AnsiString FOutName;
   TZipKeys FKeys;
-  // Decrypts the rest of an encrypted entry (and the next ones) on a second
-  // thread with a copy of FKeys, which then stay where the encryption header
+  // Decrypts the rest of an encrypted entry (and the next ones) on further
+  // threads with a copy of FKeys, which then stay where the encryption header
   // left them (zip/ExtractReadAhead.h). Stopped when the driver ends.
-  std::shared_ptr<TEntryReadAhead> FReadAhead;
+  std::shared_ptr<TReadAheadPair> FReadAhead;
   // Where the encryption header starts, for a retry with another password.
   int32_t FHeaderDisk = 0;
   int32_t FHeaderPos = 0;

@@ -40,7 +40,7 @@ TEntryReadAhead::~TEntryReadAhead() { Stop(); }
 bool TEntryReadAhead::Start(int Handle, int64_t Offset, int64_t Size, const uint32_t (&Keys)[3],
                             std::vector<TNext> Next, std::string Password) {
   Stop();
-  if (Size <= 0 || Offset < 0) return false;
+  if (Size < 0 || Offset < 0 || (Size == 0 && Next.empty())) return false;
   const int handle = ::fcntl(Handle, F_DUPFD_CLOEXEC, 0);
   if (handle < 0) return false;
   if (!FRing) FRing = std::make_unique_for_overwrite<uint8_t[]>(Capacity);
@@ -53,7 +53,7 @@ bool TEntryReadAhead::Start(int Handle, int64_t Offset, int64_t Size, const uint
   FConsumerJob = 0;
   FProduced = 0;
   FConsumed = 0;
-  FJobsDone = 0;
+  FJobsDone = Size == 0 ? 1 : 0;  // nothing of its own: done at once
   FLocatedJob = 0;
   FLocated[0] = job;
   FNext = std::move(Next);
@@ -203,6 +203,24 @@ int32_t TEntryReadAhead::Read(uint8_t* Buffer, int32_t Count) {
     FRoomReady.notify_one();
   }
   return done;
+}
+
+bool TReadAheadPair::Start(int Handle, int64_t Offset, int64_t Size, const uint32_t (&Keys)[3],
+                           const std::vector<TEntryReadAhead::TNext>& Next, const std::string& Password) {
+  Stop();
+  std::vector<TEntryReadAhead::TNext> shares[2];
+  for (size_t i = 0; i < Next.size(); ++i) shares[(i + 1) % 2].push_back(Next[i]);
+  Turn = 0;
+  if (!Lanes[0].Start(Handle, Offset, Size, Keys, std::move(shares[0]), Password)) return false;
+  // The other lane has nothing of its own: it starts with the first expected entry.
+  Lanes[1].Start(Handle, Offset, 0, Keys, std::move(shares[1]), Password);
+  return true;
+}
+
+bool TReadAheadPair::Resume(int64_t Offset, int64_t Size, const uint32_t (&Keys)[3]) {
+  if (!Lanes[1 - Turn].Resume(Offset, Size, Keys)) return false;
+  Turn = 1 - Turn;
+  return true;
 }
 
 }  // namespace kp

@@ -12,6 +12,10 @@
 // password). What it made of one is used only when the caller, at that entry,
 // finds the very offset, size and keys it would start a read-ahead with;
 // otherwise the caller stops this one and starts afresh.
+//
+// Decryption cannot be split inside an entry, so TReadAheadPair runs two of
+// them that take the expected entries in turn: two entries are decrypted at
+// once while the decoder works on a third.
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -40,8 +44,9 @@ class TEntryReadAhead {
 
   // Starts reading Size bytes of the open file Handle from Offset, decrypted
   // with Keys (the keys after the encryption header), then the data of the
-  // entries Next in turn, decrypted with Password. False when no descriptor
-  // or thread could be had: the caller reads as before.
+  // entries Next in turn, decrypted with Password. Size 0 starts with Next at
+  // once. False when no descriptor or thread could be had (or there is nothing
+  // to read): the caller reads as before.
   bool Start(int Handle, int64_t Offset, int64_t Size, const uint32_t (&Keys)[3], std::vector<TNext> Next,
              std::string Password);
   // Moves on to the next entry's data when the thread went on with exactly
@@ -56,12 +61,6 @@ class TEntryReadAhead {
   // Ends the read-ahead; whatever it has not delivered is dropped.
   void Stop();
 
-  // Set by the caller when a new entry's keys are made; cleared once that
-  // entry's data is first wanted.
-  bool NewEntry = false;
-  // Where the caller's search of its entry list starts next time.
-  int SearchFrom = 0;
-
  private:
   struct TJob {
     uint64_t Begin = 0;  // position of its first byte in the ring's stream
@@ -74,7 +73,7 @@ class TEntryReadAhead {
   bool Locate(const TNext& Next, uint64_t Begin, TJob& Job);
 
   // Bounded: the thread runs at most this far ahead of the decoder.
-  static constexpr uint64_t Capacity = uint64_t{4} << 20;
+  static constexpr uint64_t Capacity = uint64_t{3} << 20;
 
   std::unique_ptr<uint8_t[]> FRing;  // kept between entries, its pages stay mapped
   int FHandle = -1;
@@ -96,6 +95,32 @@ class TEntryReadAhead {
   TJob FLocated[Slots];       // job J in FLocated[J % Slots]
   bool FEnded = false;       // no byte follows FProduced
   bool FStop = false;
+};
+
+// Two read-aheads: the one that serves the current entry goes on with every
+// second expected entry, the other with those in between.
+struct TReadAheadPair {
+  TEntryReadAhead Lanes[2];
+  int Turn = 0;  // the lane serving the current entry
+
+  // Set by the caller when a new entry's keys are made; cleared once that
+  // entry's data is first wanted.
+  bool NewEntry = false;
+  // Where the caller's search of its entry list starts next time.
+  int SearchFrom = 0;
+
+  // As TEntryReadAhead::Start, the current entry on lane 0 and the expected
+  // entries Next shared out between the lanes.
+  bool Start(int Handle, int64_t Offset, int64_t Size, const uint32_t (&Keys)[3],
+             const std::vector<TEntryReadAhead::TNext>& Next, const std::string& Password);
+  // Moves on to the next expected entry on the other lane (see TEntryReadAhead::Resume).
+  bool Resume(int64_t Offset, int64_t Size, const uint32_t (&Keys)[3]);
+  bool Active() const { return Lanes[Turn].Active(); }
+  TEntryReadAhead& Current() { return Lanes[Turn]; }
+  void Stop() {
+    Lanes[0].Stop();
+    Lanes[1].Stop();
+  }
 };
 
 }  // namespace kp

@@ -16,7 +16,7 @@ namespace {
 // The entries the driver is expected to extract after E (the selected files
 // that follow it in the view, up to the first not encrypted), for the
 // read-ahead to go on with.
-std::vector<TEntryReadAhead::TNext> NextEntries(TEntryReadAhead& Ahead, const TSortedZip& View,
+std::vector<TEntryReadAhead::TNext> NextEntries(TReadAheadPair& Ahead, const TSortedZip& View,
                                                 const TZipHeaderInfo& E, bool DoAll) {
   std::vector<TEntryReadAhead::TNext> next;
   const int count = View.ItemCount();
@@ -38,7 +38,7 @@ std::vector<TEntryReadAhead::TNext> NextEntries(TEntryReadAhead& Ahead, const TS
 
 // What the read-ahead needs to know of the extraction in progress.
 struct TReadAheadScope {
-  std::shared_ptr<TEntryReadAhead>& Held;
+  std::shared_ptr<TReadAheadPair>& Held;
   const TZipKeys& Keys;
   const TZipHeaderInfo& E;
   bool MultiPart;
@@ -54,13 +54,13 @@ struct TReadAheadScope {
 // it went on with exactly that; null when none runs, and the data is read and
 // decrypted as before.
 TEntryReadAhead* ReadAheadFor(const TReadAheadScope& S) {
-  std::shared_ptr<TEntryReadAhead>& held = S.Held;
+  std::shared_ptr<TReadAheadPair>& held = S.Held;
   if (!S.E.IsEncrypted() || S.MultiPart) {
     if (held) held->Stop();
     return nullptr;
   }
-  if (!held) held = std::make_shared<TEntryReadAhead>();
-  TEntryReadAhead& ahead = *held;
+  if (!held) held = std::make_shared<TReadAheadPair>();
+  TReadAheadPair& ahead = *held;
   const int32_t left = S.E.CompressedSize;
   const bool newEntry = ahead.NewEntry;
   ahead.NewEntry = false;
@@ -72,7 +72,7 @@ TEntryReadAhead* ReadAheadFor(const TReadAheadScope& S) {
   } else if (newEntry) {
     ahead.Stop();
   }
-  return ahead.Active() ? &ahead : nullptr;
+  return ahead.Active() ? &ahead.Current() : nullptr;
 }
 
 }  // namespace
