@@ -34,21 +34,27 @@ class VirtualDisplay {
       _exit(127);
     }
     close(fds[1]);
-    char buf[32] = {};
-    ssize_t n = read(fds[0], buf, sizeof buf - 1);  // written once the server is ready
-    close(fds[0]);
-    if (n > 0) FDisplay = ":" + std::string(buf, static_cast<size_t>(n - (buf[n - 1] == '\n')));
+    // The number is written once the server is ready, possibly in more than
+    // one write (the newline apart); the pipe stays open until the server
+    // ends, so that a late write never fails and takes the server down.
+    FPipe = fds[0];
+    std::string number;
+    char c;
+    while (read(FPipe, &c, 1) == 1 && c != '\n') number += c;
+    if (!number.empty()) FDisplay = ":" + number;
   }
   ~VirtualDisplay() {
     if (FPid > 0) {
       kill(FPid, SIGTERM);
       waitpid(FPid, nullptr, 0);
     }
+    if (FPipe >= 0) close(FPipe);
   }
   const std::string& Display() const { return FDisplay; }
 
  private:
   pid_t FPid = -1;
+  int FPipe = -1;
   std::string FDisplay;
 };
 
