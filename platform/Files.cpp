@@ -87,6 +87,7 @@ bool CopyHostFile(const std::string& hostFrom, const std::string& hostTo, bool f
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
   Fd out(open(hostTo.c_str(), flags, 0600));
   if (out.fd < 0) return FailErrno(errno, hostTo);
+  NoteCreated(hostTo);
   std::vector<char> buf(1 << 20);
   int err = 0;
   for (;;) {
@@ -157,7 +158,10 @@ bool MoveFileExA(std::string_view from, std::string_view to, DWORD flags) {
         return Fail(ERROR_ACCESS_DENIED);
     }
   }
-  if (rename(f.c_str(), t.c_str()) == 0) return true;
+  if (rename(f.c_str(), t.c_str()) == 0) {
+    host::NoteCreated(t);
+    return true;
+  }
   if (errno != EXDEV) return FailErrno(errno, t);
   if (!(flags & MOVEFILE_COPY_ALLOWED) || S_ISDIR(fs.st_mode)) return Fail(ERROR_NOT_SAME_DEVICE);
   if (!host::CopyHostFile(f, t, false)) return false;
@@ -181,7 +185,10 @@ bool DeleteFileA(std::string_view path) {
 
 bool CreateDirectoryA(std::string_view path) {
   std::string h = ToHostPath(path);
-  if (mkdir(h.c_str(), 0777) == 0) return true;
+  if (mkdir(h.c_str(), 0777) == 0) {
+    host::NoteCreated(h);
+    return true;
+  }
   return Fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : host::ErrorFor(errno, h));
 }
 
@@ -200,7 +207,8 @@ bool ForceDirectories(std::string_view path) {
   int err = 0;
   for (size_t slash = h.find('/', 1);; slash = h.find('/', slash + 1)) {
     std::string prefix = h.substr(0, slash);
-    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) err = errno;
+    if (mkdir(prefix.c_str(), 0777) == 0) host::NoteCreated(prefix);
+    else if (errno != EEXIST) err = errno;
     if (slash == std::string::npos) break;
   }
   struct stat st;

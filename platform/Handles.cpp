@@ -47,6 +47,7 @@ HANDLE OpenHost(const std::string& h, DWORD access, DWORD creation) {
     host::Fail(errno == EEXIST ? ERROR_FILE_EXISTS : host::ErrorFor(errno, h));
     return INVALID_HANDLE_VALUE;
   }
+  if (!existed && (flags & O_CREAT)) host::NoteCreated(h);
   // As Windows does: success, but "already exists" tells the caller it was there.
   SetLastError(existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                   : ERROR_SUCCESS);

@@ -9,6 +9,12 @@ namespace win::host {
 
 // Host path for a Windows path already converted to UTF-8.
 std::string Resolve(std::string_view utf8WindowsPath);
+// The entry of host directory dir whose name equals name without regard to
+// case (the first in byte order when several do); empty when none.
+std::string FindCaseVariant(const std::string& dir, std::string_view name);
+// Tells the lookup above that this process created hostPath (a file or a
+// directory), so that the directory's names need not be read again.
+void NoteCreated(const std::string& hostPath);
 // The directory part of a host path ("." or "/" at the top).
 std::string ParentOf(const std::string& path);
 // Attributes as FindFirst and GetFileAttributes report them.

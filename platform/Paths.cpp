@@ -1,6 +1,5 @@
 #include "platform/Paths.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <limits.h>
 #include <pwd.h>
@@ -10,7 +9,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <memory>
 
 #include "platform/CodePages.h"
 #include "platform/Host.h"
@@ -20,38 +18,6 @@ namespace win {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::wstring Folded(std::string_view utf8Name) { return WideUpperCase(Utf8ToWide(utf8Name)); }
-
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; }
-
-// Equal without regard to case. Directories may hold thousands of names, so
-// ASCII is compared in place and only the rest from the first other byte on
-// is folded.
-bool SameName(std::string_view onDisk, std::string_view written, const std::wstring& writtenFolded) {
-  size_t i = 0;
-  for (; i < onDisk.size() && i < written.size(); ++i) {
-    char a = onDisk[i], b = written[i];
-    if ((a & 0x80) || (b & 0x80)) return Folded(onDisk.substr(i)) == writtenFolded.substr(i);
-    if (AsciiUpper(a) != AsciiUpper(b)) return false;
-  }
-  return onDisk.size() == written.size();
-}
-
-// The entry of directory dir whose name equals name without regard to case:
-// the first in byte order when several do. Empty when none.
-std::string FindCaseBlind(const std::string& dir, std::string_view name) {
-  std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.c_str()), closedir);
-  if (!d) return {};
-  const std::wstring want = Folded(name);
-  std::string best;
-  while (const dirent* e = readdir(d.get())) {
-    std::string_view n = e->d_name;
-    if (n == "." || n == "..") continue;
-    if (SameName(n, name, want) && (best.empty() || n < best)) best = n;
-  }
-  return best;
-}
 
 std::string HomeDirectory() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -101,7 +67,7 @@ std::string Resolve(std::string_view p) {
       if (lstat(candidate.c_str(), &st) != 0) {
         if (errno == ENOENT) {
           std::string dir = out.empty() ? (relative ? "." : "/") : out;
-          std::string match = FindCaseBlind(dir, name);
+          std::string match = FindCaseVariant(dir, name);
           if (!match.empty())
             candidate = relative && out.empty() ? match : out + "/" + match;
           else

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/CodePages.h"
+#include "platform/Host.h"
 #include "platform/Paths.h"
 
 namespace vcl {
@@ -156,6 +157,7 @@ void Save(const AnsiString& fileName, const std::string& bytes) {
     unlink(temp.c_str());
     WriteError(fileName);
   }
+  win::host::NoteCreated(target);
   // The rename itself must reach the disk too.
   if (int d = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); d >= 0) {
     fsync(d);

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/Files.h"
+#include "platform/Host.h"
 #include "platform/Paths.h"
 
 namespace vcl {
@@ -107,6 +108,7 @@ TFileStream::TFileStream(const AnsiString& FileName, uint16_t Mode) : THandleStr
     FHandle = -1;
     errno = EISDIR;
   }
+  if (FHandle >= 0 && create) win::host::NoteCreated(host);
   if (FHandle < 0) {
     int err = errno;
     win::SetLastError(win::ErrorFromErrno(err));

@@ -1,10 +1,15 @@
 // Windows paths onto the host: drive letters, the POSIX root, names matched
 // without regard to case.
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#include <ctime>
 
 #include <gtest/gtest.h>
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
+#include "rtl/Streams.h"
 #include "tests/support/TempDrive.h"
 
 using testing_support::TempDrive;
@@ -64,4 +69,30 @@ TEST(Paths, ProgramAndModuleDirectories) {
   EXPECT_EQ(a.st_ino, b.st_ino);
   // libvcl.so lies beside the programs.
   EXPECT_EQ(win::ModuleDirectory(reinterpret_cast<const void*>(&win::GetWindowsDir)), win::ProgramDirectory());
+}
+
+// Lookups of names not on disk remember a directory's names; what this process
+// creates, and what others change, must still be found by the case rules.
+TEST(Paths, NamesCreatedSinceALookupAreFoundWhateverTheCase) {
+  TempDrive drive;
+  drive.WriteFile("d/Old.txt", "");
+  const std::string R = drive.Root();
+  EXPECT_EQ(win::ToHostPath("C:\\d\\first.txt"), R + "/d/first.txt");  // reads d's names
+  // Files this process creates, one after another, keep their written case
+  // and are found in any case.
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "File" + std::to_string(i) + ".Dat";
+    vcl::TFileStream("C:\\d\\" + name, vcl::fmCreate);
+  }
+  EXPECT_EQ(win::ToHostPath("C:\\D\\FILE7.DAT"), R + "/d/File7.Dat");
+  EXPECT_EQ(win::ToHostPath("C:\\d\\file299.dat"), R + "/d/File299.Dat");
+  EXPECT_EQ(win::ToHostPath("C:\\d\\old.TXT"), R + "/d/Old.txt");
+  // Another program adds a name later: the directory's time moves on.
+  drive.WriteFile("d/Other.txt", "");
+  struct timespec later[2] = {{0, UTIME_OMIT}, {time(nullptr) + 5, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (R + "/d").c_str(), later, 0), 0);
+  EXPECT_EQ(win::ToHostPath("C:\\d\\OTHER.TXT"), R + "/d/Other.txt");
+  // Directories made by the platform count as created names too.
+  ASSERT_TRUE(win::ForceDirectories("C:\\d\\Sub\\Deeper"));
+  EXPECT_EQ(win::ToHostPath("C:\\d\\sub\\DEEPER\\x"), R + "/d/Sub/Deeper/x");
 }
