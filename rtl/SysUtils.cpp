@@ -1,6 +1,7 @@
 #include "rtl/SysUtils.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 
 namespace vcl {
@@ -57,9 +58,15 @@ bool TryStrToInt(std::string_view text, int32_t& value) {
     // Hexadecimal may use the full 32 bits ($FFFFFFFF is -1), decimal may not.
     if (result > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) return false;
   }
-  if (base == 10 && !negative && result > 0x7FFFFFFF) return false;
-  int32_t v = static_cast<int32_t>(static_cast<uint32_t>(result));
-  value = negative ? -v : v;
+  if (base == 10) {
+    const int64_t v = negative ? -result : result;
+    if (v > INT32_MAX) return false;
+    value = static_cast<int32_t>(v);
+  } else {
+    // Hexadecimal is a 32-bit pattern: $FFFFFFFF and -$1 are both -1.
+    const uint32_t bits = static_cast<uint32_t>(result);
+    value = static_cast<int32_t>(negative ? 0u - bits : bits);
+  }
   return true;
 }
 
