@@ -15,28 +15,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/FuzzDrive.h"
 #include "zip/VCLUnZip.h"
 
 using namespace kp;
 
-namespace {
-
-// The drive C: the archive is written to, once per process.
-const std::string& DriveC() {
-  static std::string dir = [] {
-    char pattern[] = "/tmp/zip-fuzz-XXXXXX";
-    std::string d = mkdtemp(pattern);
-    setenv("STATION_DRIVE_C", d.c_str(), 1);
-    return d;
-  }();
-  return dir;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size < 1) return 0;
-  const std::string host = DriveC() + "/fuzz.zip";
+  const std::string host = FuzzDriveC() + "/fuzz.zip";
   FILE* f = std::fopen(host.c_str(), "wb");
   if (f == nullptr) return 0;
   std::fwrite(Data + 1, 1, Size - 1, f);
@@ -47,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   z.SetIncompleteZipMode((Data[0] & 1) ? izAssumeBad : izAssumeMulti);
   z.SetSortMode(static_cast<TZipSortMode>((Data[0] >> 1) % 8));
   z.SetZipName((Data[0] & 0x10) ? "C:\\fuzz.EXE" : "C:\\fuzz.zip");
-  if (Data[0] & 0x10) std::rename(host.c_str(), (DriveC() + "/fuzz.EXE").c_str());
+  if (Data[0] & 0x10) std::rename(host.c_str(), (FuzzDriveC() + "/fuzz.EXE").c_str());
   try {
     z.OpenArchive();
     size_t total = 0;

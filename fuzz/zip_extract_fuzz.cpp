@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz/FuzzDrive.h"
 #include "zip/VCLUnZip.h"
 #include "zip/ZipUI.h"
 
@@ -37,25 +38,14 @@ class TQuietUI : public TZipUI {
   }
 };
 
-// Drive C: holds the archive and C:\out\in\ the destination; C:\out\ must
-// stay empty but for in\.
-const std::string& DriveC() {
-  static std::string dir = [] {
-    char pattern[] = "/tmp/zip-extract-fuzz-XXXXXX";
-    std::string d = mkdtemp(pattern);
-    setenv("STATION_DRIVE_C", d.c_str(), 1);
-    return d;
-  }();
-  return dir;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   namespace fs = std::filesystem;
   static TQuietUI ui;
   SetZipUI(&ui);
-  const std::string root = DriveC();
+  // C:\out\in\ is the destination; C:\out\ must stay empty but for in\.
+  const std::string root = FuzzDriveC();
   std::error_code ec;
   fs::remove_all(root + "/out", ec);
   fs::create_directories(root + "/out/in", ec);

@@ -19,6 +19,14 @@ class ExtractCrypt : public ExtractTest {
     Drive.WriteFile("src/text.txt", text);
     Sh("head -c 40000 /dev/urandom > src/rand.bin");
   }
+  // Makes pkg.zip from src/ with Command and opens it to extract everything with Password.
+  void OpenMadeBy(const char* Command, const char* Password) {
+    Sh("rm -rf out pkg.zip && cd src && " + std::string(Command));
+    Zip->SetZipName("");
+    Open("pkg.zip");
+    Zip->SetDoAll(true);
+    Zip->SetPassword(Password);
+  }
   void ExpectExtracted() {
     EXPECT_EQ(Out("text.txt"), Drive.ReadFile("src/text.txt"));
     EXPECT_EQ(Out("rand.bin"), Drive.ReadFile("src/rand.bin"));
@@ -39,11 +47,7 @@ const struct {
 TEST_F(ExtractCrypt, RightPasswordExtractsByteIdentical) {
   MakeSources();
   for (const auto& tool : Tools) {
-    Sh("rm -rf out pkg.zip && cd src && " + std::string(tool.Command));
-    Zip->SetZipName("");
-    Open("pkg.zip");
-    Zip->SetDoAll(true);
-    Zip->SetPassword("Pa$$w");
+    OpenMadeBy(tool.Command, "Pa$$w");
     EXPECT_EQ(Zip->UnZip(), 2) << tool.Name;
     ExpectExtracted();
   }
@@ -52,11 +56,7 @@ TEST_F(ExtractCrypt, RightPasswordExtractsByteIdentical) {
 TEST_F(ExtractCrypt, WrongPasswordSkipsSilently) {
   MakeSources();
   for (const auto& tool : Tools) {
-    Sh("rm -rf out pkg.zip && cd src && " + std::string(tool.Command));
-    Zip->SetZipName("");
-    Open("pkg.zip");
-    Zip->SetDoAll(true);
-    Zip->SetPassword("wrong");
+    OpenMadeBy(tool.Command, "wrong");
     LogEvents();
     Log.clear();
     // One time in 256 a wrong password passes the check byte; the CRC then
