@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "rtl/Exceptions.h"
 #include "sevenzip/SevenZipVCL.h"
+#include "tools/ProgressLine.h"
 
 namespace {
 
@@ -111,10 +112,11 @@ bool ParseArguments(int argc, char** argv, TOptions& o) {
 
 std::string Utf8(const WideString& s) { return win::WideToUtf8(s); }
 
-// One progress line on a terminal; the library reports from its own threads.
-// The percentage is of the whole add, so a file that starts keeps the last one.
+// The progress line; the library reports from its own threads. The
+// percentage is of the whole add, so a file that starts keeps the last one.
 class TProgressLine {
  public:
+  explicit TProgressLine(bool Enabled) : FLine(Enabled) {}
   void SetTotal(int64_t total) { FTotal = total; }
   void Start(const WideString& name) {
     std::lock_guard<std::mutex> lock(FLock);
@@ -126,36 +128,30 @@ class TProgressLine {
     Show(name);
   }
   void End() {
-    if (FShown) std::fprintf(stderr, "\r%*s\r", static_cast<int>(kWidth) + 6, "");
+    std::lock_guard<std::mutex> lock(FLock);
+    FLine.End();
   }
 
  private:
-  static constexpr size_t kWidth = 60;  // characters of the name shown
   void Show(const WideString& name) {
     const int percent = FTotal > 0 ? static_cast<int>(std::min<int64_t>(FDone * 100 / FTotal, 100)) : 0;
     if (percent == FLastPercent && name == FLastName) return;
     FLastPercent = percent;
     FLastName = name;
-    // Cut and pad by characters, not bytes: names are UTF-8 on the terminal.
-    WideString shown = name;
-    if (shown.size() > kWidth) shown = L"..." + shown.substr(shown.size() - (kWidth - 3));
-    shown.append(kWidth - shown.size(), L' ');
-    std::fprintf(stderr, "\r%3d%% %s", percent, Utf8(shown).c_str());
-    std::fflush(stderr);
-    FShown = true;
+    FLine.Show(percent, Utf8(name));
   }
   std::mutex FLock;
+  tools::TTerminalLine FLine;
   int64_t FTotal = 0;
   int64_t FDone = 0;
   int FLastPercent = -1;
   WideString FLastName;
-  bool FShown = false;
 };
 
 int Run(const TOptions& o) {
   TSevenZip zip(nullptr);
-  TProgressLine line;
   const bool showProgress = !o.Quiet && isatty(STDERR_FILENO);
+  TProgressLine line(showProgress);
 
   zip.SZFileName = o.Archive;
   zip.Password = o.Password;

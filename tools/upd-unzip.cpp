@@ -15,6 +15,7 @@
 #include "platform/CodePages.h"
 #include "platform/Paths.h"
 #include "rtl/Exceptions.h"
+#include "tools/ProgressLine.h"
 #include "tools/upd-unzip-list.h"
 #include "zip/VCLUnZip.h"
 #include "zip/ZipUI.h"
@@ -106,37 +107,24 @@ AnsiString WindowsPath(const std::string& outside) {
 
 std::string Shown(const AnsiString& storedPath) { return updunzip::ShownPath(storedPath); }
 
-// One progress line on a terminal: percent of the whole extraction and the
-// file being written.
+// The progress line: percent of the whole extraction and the file being written.
 class TProgressLine {
  public:
-  explicit TProgressLine(bool enabled) : FEnabled(enabled) {}
+  explicit TProgressLine(bool enabled) : FLine(enabled) {}
   void File(const AnsiString& name) {
     FName = Shown(name);
-    if (FName.size() > 60) FName = "..." + FName.substr(FName.size() - 57);
-    Draw();
+    FLine.Show(FPercent, FName);
   }
   void Percent(int percent) {
     if (percent == FPercent) return;
     FPercent = percent;
-    Draw();
+    FLine.Show(FPercent, FName);
   }
   // Clears the line before other output.
-  void End() {
-    if (FShown) std::fprintf(stderr, "\r%*s\r", 66, "");
-    std::fflush(stderr);
-    FShown = false;
-  }
+  void End() { FLine.End(); }
 
  private:
-  void Draw() {
-    if (!FEnabled) return;
-    std::fprintf(stderr, "\r%3d%% %-60s", FPercent < 0 ? 0 : FPercent, FName.c_str());
-    std::fflush(stderr);
-    FShown = true;
-  }
-  bool FEnabled;
-  bool FShown = false;
+  tools::TTerminalLine FLine;
   int FPercent = -1;
   std::string FName;
 };
